@@ -1,0 +1,40 @@
+# Compile settings shared by every target of the project: link kf_settings.
+add_library(kf_settings INTERFACE)
+target_compile_features(kf_settings INTERFACE cxx_std_20)
+target_compile_options(kf_settings INTERFACE -Wall -Wextra)
+if(KF_WERROR)
+  target_compile_options(kf_settings INTERFACE -Werror)
+endif()
+
+if(KF_SANITIZE STREQUAL "address")
+  set(kf_san_flags -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+elseif(KF_SANITIZE STREQUAL "thread")
+  set(kf_san_flags -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT KF_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "KF_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(kf_san_flags)
+  add_compile_options(${kf_san_flags})
+  add_link_options(${kf_san_flags})
+endif()
+
+# Adds every sub-folder of the current source folder that has a CMakeLists.txt, so a layer's
+# tests or benchmarks come in by adding their folder.
+function(kf_add_child_folders)
+  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# kf_add_gtest(name SOURCES ... LIBS ... [QT]): a GoogleTest program registered with CTest.
+# QT marks suites that need a window: they run on the offscreen platform.
+function(kf_add_gtest name)
+  cmake_parse_arguments(arg "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE kf_settings ${arg_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KF_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
