@@ -29,12 +29,16 @@ function(kf_add_child_folders)
   endforeach()
 endfunction()
 
-# kf_add_gtest(name SOURCES ... LIBS ... [QT]): a GoogleTest program registered with CTest.
-# QT marks suites that need a window: they run on the offscreen platform.
+# kf_add_gtest(name SOURCES ... LIBS ... [NO_MAIN]): a GoogleTest program registered with CTest.
+# Every test runs on Qt's offscreen platform, so window suites need no display; KF_TEST_SOURCE_DIR
+# names the source tree for fixtures. A test that needs other environment sets it itself.
 function(kf_add_gtest name)
-  cmake_parse_arguments(arg "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
-  target_link_libraries(${name} PRIVATE kf_settings ${arg_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KF_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  target_link_libraries(${name} PRIVATE kf_settings ${arg_LIBS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE KF_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if(NOT arg_NO_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -25,9 +25,9 @@ private:
 
 struct Globals {
     GuardedText SiteQueryPrefix;
-    std::atomic<std::int32_t> CurrentPage{0};
-    std::atomic<std::int32_t> ResultRowCounter{0};
+    std::atomic<std::int32_t> CurrentPage {0};
+    std::atomic<std::int32_t> ResultRowCounter {0};
     GuardedText LastPageText;
 };
 
-}  // namespace kf
+} // namespace kf

@@ -7,7 +7,7 @@ namespace kf {
 
 Text TextFromBytes(const Bytes& bytes)
 {
-    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t {0});
     return Text(bytes.begin(), end);
 }
 
@@ -22,4 +22,4 @@ Bytes BytesFromText(std::string_view text)
     return Bytes(text.begin(), text.end());
 }
 
-}  // namespace kf
+} // namespace kf
