@@ -29,11 +29,12 @@ function(kf_add_child_folders)
   endforeach()
 endfunction()
 
-# kf_add_gtest(name SOURCES ... LIBS ... [NO_MAIN]): a GoogleTest program registered with CTest.
+# kf_add_gtest(name SOURCES ... LIBS ... [QT] [NO_MAIN]): a GoogleTest program registered with CTest.
 # Every test runs on Qt's offscreen platform, so window suites need no display; KF_TEST_SOURCE_DIR
-# names the source tree for fixtures. A test that needs other environment sets it itself.
+# names the source tree for fixtures; QT marks window suites. A test that needs other environment
+# sets it itself.
 function(kf_add_gtest name)
-  cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "NO_MAIN;QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE kf_settings ${arg_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE KF_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
