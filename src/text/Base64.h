@@ -18,4 +18,4 @@ Bytes Base64Decode(Text& text, const PendingMessagesStep& pending = {});
 // Five passes of Base64Decode, each pass's bytes taken up to their first zero byte.
 Text DecodeLayeredText(std::string_view text, const PendingMessagesStep& pending = {});
 
-}  // namespace kf
+} // namespace kf

@@ -1,11 +1,14 @@
-// Code page conversions over ICU converters, one cached converter per thread and code page.
+// Code page conversions over ICU: cached converters per thread, and a decoding table taken from ICU.
 #include "text/Codepage.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <vector>
 
 #include "text/Cp936Decoding.h"
 
@@ -166,11 +169,120 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The decoding of every byte and byte pair, taken once from the ICU converter so that decoding
+// a page needs no converter call: ICU's per-call cost is far above a table look-up.
+struct DecodeTable {
+    // pairs[lead - 0x81][trail]: the character of a two-byte sequence, 0 when the lead byte does
+    // not take this byte (the lead then decodes alone and the byte is read again).
+    std::vector<char16_t> pairs = std::vector<char16_t>(126 * 256, 0);
+    std::array<char16_t, 256> singles {};
+
+    char16_t Decode(const unsigned char* bytes, std::size_t size, std::size_t i, std::size_t& used) const
+    {
+        const unsigned char byte = bytes[i];
+        if (byte >= 0x81 && byte <= 0xFE && i + 1 < size) {
+            const char16_t pair = pairs[static_cast<std::size_t>(byte - 0x81) * 256 + bytes[i + 1]];
+            if (pair != 0) {
+                used = 2;
+                return pair;
+            }
+        }
+        used = 1;
+        return singles[byte];
+    }
+};
+
+DecodeTable BuildTable()
+{
+    DecodeTable table;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char single = static_cast<char>(byte);
+        const std::u16string decoded = ToUtf16(Cp936Converter(), std::string_view(&single, 1), nullptr);
+        table.singles[static_cast<std::size_t>(byte)] = decoded.size() == 1 ? decoded[0] : u'\uFFFD';
+    }
+    // One converter call per lead byte over "lead trail LF" for every trail: a pair that decodes
+    // as one character is followed directly by the LF's character.
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        std::string probe;
+        for (int trail = 0; trail < 256; ++trail) {
+            probe.push_back(static_cast<char>(lead));
+            probe.push_back(static_cast<char>(trail));
+            probe.push_back('\n');
+        }
+        std::vector<int32_t> offsets;
+        const std::u16string decoded = ToUtf16(Cp936Converter(), probe, &offsets);
+        for (std::size_t k = 0; k + 1 < decoded.size(); ++k) {
+            if (offsets[k] % 3 == 0 && offsets[k + 1] == offsets[k] + 2 && decoded[k] != 0) {
+                const auto trail = static_cast<std::size_t>(offsets[k] / 3);
+                table.pairs[static_cast<std::size_t>(lead - 0x81) * 256 + trail] = decoded[k];
+            }
+        }
+    }
+    return table;
+}
+
+const DecodeTable& Table()
+{
+    static const DecodeTable table = BuildTable();
+    return table;
+}
+
 } // namespace
 
-void DecodeCp936WithOffsets(std::string_view text, std::u16string& utf16, std::vector<std::int32_t>& offsets)
+Cp936Utf8View DecodeCp936ToUtf8(std::string_view text, bool withMap)
 {
-    utf16 = ToUtf16(Cp936Converter(), text, &offsets);
+    const DecodeTable& table = Table();
+    Cp936Utf8View view;
+    view.utf8.reserve(text.size() + text.size() / 2);
+    std::size_t linearUtf8 = 0;
+    std::size_t linearCp936 = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (i < size) {
+        // ASCII runs are the same bytes in both encodings.
+        std::size_t run = i;
+        while (run < size && bytes[run] < 0x80) {
+            ++run;
+        }
+        if (run > i) {
+            view.utf8.append(text.data() + i, run - i);
+            i = run;
+            continue;
+        }
+        std::size_t used = 1;
+        const char16_t unit = table.Decode(bytes, size, i, used);
+        AppendUtf8(view.utf8, unit);
+        i += used;
+        if (withMap && i - linearCp936 != view.utf8.size() - linearUtf8) {
+            linearUtf8 = view.utf8.size();
+            linearCp936 = i;
+            view.checkpointUtf8.push_back(linearUtf8);
+            view.checkpointCp936.push_back(linearCp936);
+        }
+    }
+    return view;
+}
+
+std::size_t Cp936Utf8View::Cp936Offset(std::size_t utf8Offset) const
+{
+    const auto it = std::upper_bound(checkpointUtf8.begin(), checkpointUtf8.end(), utf8Offset);
+    const auto k = static_cast<std::size_t>(it - checkpointUtf8.begin()) - 1;
+    return checkpointCp936[k] + (utf8Offset - checkpointUtf8[k]);
+}
+
+std::u16string DecodeCp936ToUtf16(std::string_view text)
+{
+    const DecodeTable& table = Table();
+    std::u16string result;
+    result.reserve(text.size());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t used = 1;
+        result.push_back(table.Decode(bytes, text.size(), i, used));
+        i += used;
+    }
+    return result;
 }
 
 Text Cp936FromUtf8(std::string_view utf8)
@@ -180,26 +292,12 @@ Text Cp936FromUtf8(std::string_view utf8)
 
 std::string Utf8FromCp936(std::string_view text)
 {
-    const std::u16string utf16 = Utf16FromCp936(text);
-    std::string result;
-    result.reserve(utf16.size() + utf16.size() / 2);
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00
-            && utf16[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(result, c);
-    }
-    return result;
+    return DecodeCp936ToUtf8(TextView(text), false).utf8;
 }
 
 std::u16string Utf16FromCp936(std::string_view text)
 {
-    return ToUtf16(Cp936Converter(), TextView(text), nullptr);
+    return DecodeCp936ToUtf16(TextView(text));
 }
 
 Text Cp936FromUtf16(std::u16string_view utf16)

@@ -21,4 +21,4 @@ Text Cp936FromUtf16(std::u16string_view utf16);
 // Makes a cp936 constant from a UTF-8 literal: Cp936("搜索中...").
 Text Cp936(std::string_view utf8Literal);
 
-}  // namespace kf
+} // namespace kf

@@ -19,4 +19,4 @@ public:
     virtual void Show(const Text& title, const Text& message) = 0;
 };
 
-}  // namespace kf
+} // namespace kf

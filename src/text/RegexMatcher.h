@@ -24,7 +24,7 @@ public:
     // True when the pattern compiled and the subject was searched (also with zero matches).
     // Defaults: case-insensitive, multi-line, global. `.` never matches a line feed.
     bool Search(std::string_view pattern, std::string_view subject, bool caseSensitive = false,
-                bool multiline = true, bool global = true);
+        bool multiline = true, bool global = true);
     Text PatternText() const;
     // The subject with the matches replaced; `$1`..`$99`, `$&` and `$$` as in JavaScript.
     Text ReplaceAll(std::string_view replacement) const;
@@ -40,4 +40,4 @@ private:
     std::shared_ptr<const State> state_;
 };
 
-}  // namespace kf
+} // namespace kf

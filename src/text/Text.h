@@ -22,4 +22,4 @@ std::string_view TextView(std::string_view bytes);
 // The bytes of a text, without a terminating zero.
 Bytes BytesFromText(std::string_view text);
 
-}  // namespace kf
+} // namespace kf

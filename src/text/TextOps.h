@@ -19,16 +19,16 @@ Text LowerCase(std::string_view text);
 Text TrimBlanks(std::string_view text);
 // count < 0 replaces every occurrence.
 Text ReplaceText(std::string_view text, std::string_view old, std::string_view replacement = {},
-                 int count = -1, bool exactCase = true);
+    int count = -1, bool exactCase = true);
 Text RemoveLeadingBytes(std::string_view text, int n);
 double ToNumber(std::string_view text);
 
 Text TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker,
-                 int start = 1, bool caseSensitive = false);
+    int start = 1, bool caseSensitive = false);
 Text TextBefore(std::string_view text, std::string_view marker, int start = 1, bool ignoreCase = false);
 
 Text UrlHost(std::string_view address);
 Text UrlPath(std::string_view address);
 int UrlPort(std::string_view address);
 
-}  // namespace kf
+} // namespace kf
