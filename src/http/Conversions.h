@@ -12,4 +12,4 @@ Text Utf8ToGbk(std::string_view text);
 // Big5 (code page 950) text to cp936, Traditional characters mapped to Simplified ones.
 Text Big5ToSimplifiedGbk(std::string_view text);
 
-}  // namespace kf
+} // namespace kf
