@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -150,23 +152,21 @@ std::u16string_view CutAtZero(std::u16string_view text)
     return zero == std::u16string_view::npos ? text : text.substr(0, zero);
 }
 
-void AppendUtf8(std::string& out, char32_t c)
+// Writes one BMP character as UTF-8 and returns the end of what it wrote. Surrogate units
+// never come out of the cp936 table.
+char* AppendUtf8(char* out, char16_t c)
 {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 // The decoding of every byte and byte pair, taken once from the ICU converter so that decoding
@@ -180,6 +180,10 @@ struct DecodeTable {
     char16_t Decode(const unsigned char* bytes, std::size_t size, std::size_t i, std::size_t& used) const
     {
         const unsigned char byte = bytes[i];
+        used = 1;
+        if (byte < 0x80) {
+            return byte;
+        }
         if (byte >= 0x81 && byte <= 0xFE && i + 1 < size) {
             const char16_t pair = pairs[static_cast<std::size_t>(byte - 0x81) * 256 + bytes[i + 1]];
             if (pair != 0) {
@@ -187,10 +191,14 @@ struct DecodeTable {
                 return pair;
             }
         }
-        used = 1;
         return singles[byte];
     }
 };
+
+bool IsSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
 
 DecodeTable BuildTable()
 {
@@ -198,7 +206,8 @@ DecodeTable BuildTable()
     for (int byte = 0; byte < 256; ++byte) {
         const char single = static_cast<char>(byte);
         const std::u16string decoded = ToUtf16(Cp936Converter(), std::string_view(&single, 1), nullptr);
-        table.singles[static_cast<std::size_t>(byte)] = decoded.size() == 1 ? decoded[0] : u'\uFFFD';
+        const bool one = decoded.size() == 1 && !IsSurrogate(decoded[0]);
+        table.singles[static_cast<std::size_t>(byte)] = one ? decoded[0] : u'\uFFFD';
     }
     // One converter call per lead byte over "lead trail LF" for every trail: a pair that decodes
     // as one character is followed directly by the LF's character.
@@ -212,7 +221,8 @@ DecodeTable BuildTable()
         std::vector<int32_t> offsets;
         const std::u16string decoded = ToUtf16(Cp936Converter(), probe, &offsets);
         for (std::size_t k = 0; k + 1 < decoded.size(); ++k) {
-            if (offsets[k] % 3 == 0 && offsets[k + 1] == offsets[k] + 2 && decoded[k] != 0) {
+            if (offsets[k] % 3 == 0 && offsets[k + 1] == offsets[k] + 2 && decoded[k] != 0
+                && !IsSurrogate(decoded[k])) {
                 const auto trail = static_cast<std::size_t>(offsets[k] / 3);
                 table.pairs[static_cast<std::size_t>(lead - 0x81) * 256 + trail] = decoded[k];
             }
@@ -229,46 +239,86 @@ const DecodeTable& Table()
 
 } // namespace
 
-Cp936Utf8View DecodeCp936ToUtf8(std::string_view text, bool withMap)
+void Cp936Utf8View::Decode(std::string_view text)
 {
+    constexpr std::size_t kCheckpointStep = 64;
     const DecodeTable& table = Table();
-    Cp936Utf8View view;
-    view.utf8.reserve(text.size() + text.size() / 2);
-    std::size_t linearUtf8 = 0;
-    std::size_t linearCp936 = 0;
+    source_ = text;
+    // Three UTF-8 bytes per cp936 byte at most (0x80 and 0xFF decode to three-byte characters).
+    const std::size_t needed = text.size() * 3 + 8;
+    if (capacity_ < needed) {
+        buffer_.reset(new char[needed]);
+        capacity_ = needed;
+    }
+    checkpointUtf8_.clear();
+    checkpointCp936_.clear();
+    checkpointUtf8_.reserve(text.size() / kCheckpointStep * 2 + 1);
+    checkpointCp936_.reserve(text.size() / kCheckpointStep * 2 + 1);
+    checkpointUtf8_.push_back(0);
+    checkpointCp936_.push_back(0);
+
+    char* const base = buffer_.get();
+    char* out = base;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    std::size_t nextCheckpoint = kCheckpointStep;
     std::size_t i = 0;
     while (i < size) {
-        // ASCII runs are the same bytes in both encodings.
-        std::size_t run = i;
-        while (run < size && bytes[run] < 0x80) {
-            ++run;
+        // Eight ASCII bytes at a time: they are the same bytes in both encodings.
+        if (i + 8 <= size) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                std::memcpy(out, &word, 8);
+                out += 8;
+                i += 8;
+            } else {
+                std::size_t used = 1;
+                out = AppendUtf8(out, table.Decode(bytes, size, i, used));
+                i += used;
+            }
+        } else {
+            std::size_t used = 1;
+            out = AppendUtf8(out, table.Decode(bytes, size, i, used));
+            i += used;
         }
-        if (run > i) {
-            view.utf8.append(text.data() + i, run - i);
-            i = run;
-            continue;
-        }
-        std::size_t used = 1;
-        const char16_t unit = table.Decode(bytes, size, i, used);
-        AppendUtf8(view.utf8, unit);
-        i += used;
-        if (withMap && i - linearCp936 != view.utf8.size() - linearUtf8) {
-            linearUtf8 = view.utf8.size();
-            linearCp936 = i;
-            view.checkpointUtf8.push_back(linearUtf8);
-            view.checkpointCp936.push_back(linearCp936);
+        if (static_cast<std::size_t>(out - base) >= nextCheckpoint) {
+            checkpointUtf8_.push_back(static_cast<std::size_t>(out - base));
+            checkpointCp936_.push_back(i);
+            nextCheckpoint = static_cast<std::size_t>(out - base) + kCheckpointStep;
         }
     }
-    return view;
+    size_ = static_cast<std::size_t>(out - base);
 }
 
 std::size_t Cp936Utf8View::Cp936Offset(std::size_t utf8Offset) const
 {
-    const auto it = std::upper_bound(checkpointUtf8.begin(), checkpointUtf8.end(), utf8Offset);
-    const auto k = static_cast<std::size_t>(it - checkpointUtf8.begin()) - 1;
-    return checkpointCp936[k] + (utf8Offset - checkpointUtf8[k]);
+    const auto it = std::upper_bound(checkpointUtf8_.begin(), checkpointUtf8_.end(), utf8Offset);
+    const auto k = static_cast<std::size_t>(it - checkpointUtf8_.begin()) - 1;
+    std::size_t utf8 = checkpointUtf8_[k];
+    std::size_t cp936 = checkpointCp936_[k];
+    const DecodeTable& table = Table();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(source_.data());
+    char scratch[4];
+    while (utf8 < utf8Offset && cp936 < source_.size()) {
+        std::size_t used = 1;
+        const char16_t unit = table.Decode(bytes, source_.size(), cp936, used);
+        utf8 += static_cast<std::size_t>(AppendUtf8(scratch, unit) - scratch);
+        cp936 += used;
+    }
+    return cp936;
+}
+
+void Cp936Utf8View::Trim(std::size_t keepBytes)
+{
+    if (capacity_ > keepBytes) {
+        buffer_.reset();
+        capacity_ = 0;
+        size_ = 0;
+        checkpointUtf8_ = {};
+        checkpointCp936_ = {};
+    }
+    source_ = {};
 }
 
 std::u16string DecodeCp936ToUtf16(std::string_view text)
@@ -292,7 +342,9 @@ Text Cp936FromUtf8(std::string_view utf8)
 
 std::string Utf8FromCp936(std::string_view text)
 {
-    return DecodeCp936ToUtf8(TextView(text), false).utf8;
+    Cp936Utf8View view;
+    view.Decode(TextView(text));
+    return std::string(view.Utf8());
 }
 
 std::u16string Utf16FromCp936(std::string_view text)

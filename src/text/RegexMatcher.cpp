@@ -26,6 +26,8 @@ constexpr std::uint32_t kDepthLimit = 100'000;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
 constexpr std::size_t kJitStackMax = 8 * 1024 * 1024;
 constexpr std::size_t kMaxStoredOffsets = std::size_t {1} << 25;
+// A thread keeps the UTF-8 view of pages up to this size for its next search.
+constexpr std::size_t kKeptViewBytes = 16 * 1024 * 1024;
 
 struct CodeDeleter {
     void operator()(pcre2_code* code) const { pcre2_code_free(code); }
@@ -181,9 +183,12 @@ bool RegexMatcher::Search(
         pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
     }
 
-    const Cp936Utf8View view = DecodeCp936ToUtf8(state->subject);
-    const auto* utf8 = reinterpret_cast<PCRE2_SPTR>(view.utf8.data());
-    const std::size_t length = view.utf8.size();
+    // The UTF-8 view is only needed while searching; each thread reuses one to spare the
+    // allocation and page faults of a fresh buffer per page.
+    thread_local Cp936Utf8View view;
+    view.Decode(state->subject);
+    const auto* utf8 = reinterpret_cast<PCRE2_SPTR>(view.Utf8().data());
+    const std::size_t length = view.Utf8().size();
     const std::size_t stride = state->Stride();
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
     std::size_t from = 0;
@@ -213,9 +218,10 @@ bool RegexMatcher::Search(
             if (from >= length) {
                 break;
             }
-            from += Utf8CharLength(static_cast<unsigned char>(view.utf8[from]));
+            from += Utf8CharLength(static_cast<unsigned char>(view.Utf8()[from]));
         }
     }
+    view.Trim(kKeptViewBytes);
     state->searched = true;
     return true;
 }
