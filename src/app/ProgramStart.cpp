@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <atomic>
 #include <cstdlib>
-#include <memory>
 
 #include "app/AppGlobals.h"
 #include "app/MainWindow.h"
@@ -23,52 +22,70 @@ void EndProgram()
     endRequested = true;
 }
 
+bool ProgramEndRequested()
+{
+    return endRequested;
+}
+
 void OnMainWindowCreated(const ProgramServices& services)
 {
     (void)services;
+}
+
+ProgramSession::ProgramSession(const ProgramServices& services)
+    : services_(services)
+{
+    Globals& globals = TheGlobals();
+    MainWindowHandlers handlers;
+    handlers.created = [this] {
+        if (services_.created)
+            services_.created(services_);
+    };
+    handlers.siteClicked
+        = [&globals](int number, bool checked) { OnSiteButtonClicked(globals, number, checked); };
+    handlers.quickSearchClicked = [this] { search_->OnQuickSearchClicked(); };
+    handlers.startClicked = [this] { search_->OnStartSearchClicked(); };
+    handlers.previousClicked = [this] { search_->OnPreviousPageClicked(); };
+    handlers.nextClicked = [this] { search_->OnNextPageClicked(); };
+    handlers.listDoubleClicked = [this] { search_->OnResultListDoubleClicked(); };
+
+    window_ = std::make_unique<MainWindow>(std::move(handlers));
+    access_ = std::make_shared<QtMainWindowAccess>(*window_, services_.boxes);
+    SearchController::Options options;
+    options.abortRequests = [] { AbortAllRequests(); };
+    search_ = std::make_unique<SearchController>(globals, access_, services_.shell, std::move(options));
+}
+
+ProgramSession::~ProgramSession()
+{
+    Shutdown();
+}
+
+void ProgramSession::Shutdown()
+{
+    access_->Detach();
+    search_->Shutdown();
 }
 
 int ProgramStart(const ProgramServices& services)
 {
     std::atexit(ReleaseGlobals);
     endRequested = false;
+    InstallWindowThreadRequestWait();
 
-    Globals& globals = TheGlobals();
-    std::shared_ptr<QtMainWindowAccess> access;
-    std::unique_ptr<SearchController> search;
-
-    MainWindowHandlers handlers;
-    handlers.created = [&] {
-        if (services.created)
-            services.created(services);
-    };
-    handlers.siteClicked
-        = [&globals](int number, bool checked) { OnSiteButtonClicked(globals, number, checked); };
-    handlers.quickSearchClicked = [&] { search->OnQuickSearchClicked(); };
-    handlers.startClicked = [&] { search->OnStartSearchClicked(); };
-    handlers.previousClicked = [&] { search->OnPreviousPageClicked(); };
-    handlers.nextClicked = [&] { search->OnNextPageClicked(); };
-    handlers.listDoubleClicked = [&] { search->OnResultListDoubleClicked(); };
-
-    auto window = std::make_unique<MainWindow>(std::move(handlers));
+    ProgramSession session(services);
     if (endRequested) {
+        // The version check ended the program while the window was being created.
         return 0;
     }
-    access = std::make_shared<QtMainWindowAccess>(*window, services.boxes);
-    SearchController::Options options;
-    options.abortRequests = [] { AbortAllRequests(); };
-    search = std::make_unique<SearchController>(globals, access, services.shell, std::move(options));
-
-    QObject::connect(window.get(), &MainWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    window->show();
+    MainWindow& window = session.window();
+    QObject::connect(&window, &MainWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
     if (services.shown) {
-        services.shown(*window);
+        services.shown(window);
     }
     QApplication::exec();
-
-    // Runs still going are stopped: their requests are aborted and they touch nothing more.
-    access->Detach();
-    search->Shutdown();
+    session.Shutdown();
     return 0;
 }
 

@@ -5,15 +5,18 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "app/MainWindow.h"
 #include "text/Codepage.h"
@@ -41,6 +44,53 @@ void QtMessageBoxes::Show(const Text& title, const Text& message)
 void QtShellOpen::Open(const Text& address)
 {
     QDesktopServices::openUrl(QUrl(QStringFromText(address), QUrl::TolerantMode));
+}
+
+void QtRequestWait::Wait(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline)
+{
+    QEventLoop loop;
+    {
+        std::lock_guard lock(mutex_);
+        if (std::exchange(woken_, false) || done()) {
+            return;
+        }
+        loop_ = &loop;
+    }
+    const auto left
+        = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() > 0) {
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(left);
+        loop.exec();
+    }
+    std::lock_guard lock(mutex_);
+    loop_ = nullptr;
+    woken_ = false;
+}
+
+void QtRequestWait::Wake()
+{
+    std::lock_guard lock(mutex_);
+    woken_ = true;
+    if (loop_) {
+        // Posted: the loop lives on the window thread. Should it be gone before the event is
+        // delivered, Qt drops the event with it.
+        QMetaObject::invokeMethod(loop_, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+}
+
+void InstallWindowThreadRequestWait()
+{
+    SetRequestWaitFactory([]() -> std::unique_ptr<RequestWait> {
+        const QCoreApplication* application = QCoreApplication::instance();
+        if (application && QThread::currentThread() == application->thread()) {
+            return std::make_unique<QtRequestWait>();
+        }
+        return nullptr;
+    });
 }
 
 // Shared by the access object and every call in flight, so a call that outlives the window (or

@@ -4,11 +4,14 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
+#include "http/HttpRequest.h"
 #include "search/MainWindowAccess.h"
 #include "text/Platform.h"
 
+class QEventLoop;
 class QWidget;
 
 namespace kf {
@@ -29,6 +32,22 @@ class QtShellOpen : public ShellOpen {
 public:
     void Open(const Text& address) override;
 };
+
+// The wait of an HTTP request made on the window thread: the thread's event loop keeps turning
+// (painting, input, timers) until the worker wakes it or the deadline passes; nothing polls.
+class QtRequestWait : public RequestWait {
+public:
+    void Wait(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline) override;
+    void Wake() override;
+
+private:
+    std::mutex mutex_;
+    QEventLoop* loop_ = nullptr; // set while Wait turns its loop
+    bool woken_ = false;
+};
+
+// Makes HTTP requests on the window thread wait with QtRequestWait; other threads block.
+void InstallWindowThreadRequestWait();
 
 // Carries each call to the window thread and waits for it there. Once the window is closed or
 // destroyed, waiting calls return at once with an empty result and later calls do nothing.
