@@ -163,12 +163,21 @@ int FindText(std::string_view text, std::string_view needle, int start, bool ign
     if (needle.empty()) {
         return 1;
     }
-    std::size_t p = from;
-    while (p < text.size() && text.size() - p >= needle.size()) {
-        if (MatchesAt(text, p, needle, ignoreCase)) {
+    if (needle.size() > text.size()) {
+        return -1;
+    }
+    // The first byte is compared before the rest, which is where most candidates fail.
+    const auto first = FoldAscii(static_cast<unsigned char>(needle[0]));
+    const auto firstExact = static_cast<unsigned char>(needle[0]);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t last = text.size() - needle.size();
+    for (std::size_t p = from; p <= last;) {
+        const unsigned char byte = bytes[p];
+        if ((ignoreCase ? FoldAscii(byte) == first : byte == firstExact)
+            && MatchesAt(text, p, needle, ignoreCase)) {
             return ToPosition(p + 1);
         }
-        p += IsLeadByte(static_cast<unsigned char>(text[p])) ? 2 : 1;
+        p += IsLeadByte(byte) ? 2 : 1;
     }
     return -1;
 }
