@@ -318,6 +318,29 @@ void Fail(RequestSlots& slots)
 
 } // namespace
 
+ExchangePlan PlanExchange(
+    std::string_view address, std::string_view cookies, bool followWanted, std::string_view proxy)
+{
+    ExchangePlan plan;
+    plan.secure = FindText(LowerCase(address), "https://") > 0;
+    plan.host = UrlHost(address);
+    const Text path = UrlPath(address);
+    int port = plan.secure ? 443 : UrlPort(address);
+    if (port == 0)
+        port = 80; // no port given after the colon: the service's default
+    // A secure exchange always follows redirections and always uses the stored cookies.
+    plan.follow = plan.secure || followWanted;
+    plan.ownCookies = !plan.secure && !TrimBlanks(cookies).empty();
+    // The proxy list names a proxy for plain HTTP only.
+    plan.useProxy = !TextView(proxy).empty() && !plan.secure;
+    plan.valid = IsPlainHost(plan.host) && port >= 1 && port <= 65535 && !path.empty() && path[0] == '/';
+    if (plan.valid) {
+        plan.url = std::string(plan.secure ? "https://" : "http://") + plan.host + ":" + std::to_string(port)
+            + EncodeRequestTarget(path);
+    }
+    return plan;
+}
+
 void HttpWorker(RequestSlots& slots, TransferControl& control)
 {
     EnsureCurlReady();
@@ -328,18 +351,8 @@ void HttpWorker(RequestSlots& slots, TransferControl& control)
     const Text cookies = TextFromBytes(slots.cookiesOrHeaders);
     const bool followWanted = TextFromBytes(slots.followRedirects) == Cp936("真");
 
-    const bool secure = FindText(LowerCase(address), "https://") > 0;
-    const Text host = UrlHost(address);
-    const Text path = UrlPath(address);
-    int port = secure ? 443 : UrlPort(address);
-    if (port == 0)
-        port = 80; // no port given after the colon: the service's default
-    const Text userAgent = UserAgentFor(headerText);
-    // A secure exchange always follows redirections and always uses the stored cookies.
-    const bool follow = secure || followWanted;
-    const bool ownCookies = !secure && !TrimBlanks(cookies).empty();
-
-    if (!IsPlainHost(host) || port < 1 || port > 65535 || path.empty() || path[0] != '/') {
+    const ExchangePlan plan = PlanExchange(address, cookies, followWanted, proxy);
+    if (!plan.valid) {
         Fail(slots);
         return;
     }
@@ -348,8 +361,7 @@ void HttpWorker(RequestSlots& slots, TransferControl& control)
         Fail(slots);
         return;
     }
-    const std::string url = std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port)
-        + EncodeRequestTarget(path);
+    const Text userAgent = UserAgentFor(headerText);
     const Text completed = CompleteHeaderText(headerText, address, post, slots.body.size(), cookies);
     HeaderList headers = BuildHeaderList(completed, post, userAgent);
     if (!headers.ok) {
@@ -359,16 +371,16 @@ void HttpWorker(RequestSlots& slots, TransferControl& control)
 
     CURL* h = easy.get();
     Response response;
-    bool setupOk = curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK;
+    bool setupOk = curl_easy_setopt(h, CURLOPT_URL, plan.url.c_str()) == CURLE_OK;
     curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, plan.follow ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
     // The proxy list names a proxy for plain HTTP only; the environment's proxies are never used.
-    if (!proxy.empty() && !secure) {
+    if (plan.useProxy) {
         const std::string proxyUrl = StartsWith(proxy, "http://", true) ? proxy : "http://" + proxy;
         setupOk = setupOk && curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.c_str()) == CURLE_OK;
         curl_easy_setopt(h, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
@@ -392,7 +404,7 @@ void HttpWorker(RequestSlots& slots, TransferControl& control)
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &response);
-    AttachCookieStore(h, !ownCookies);
+    AttachCookieStore(h, !plan.ownCookies);
     if (!setupOk) {
         Fail(slots);
         return;
@@ -408,7 +420,7 @@ void HttpWorker(RequestSlots& slots, TransferControl& control)
     std::vector<ReceivedCookie> toStore;
     const Text received = ReadReceivedCookies(response.headers, &toStore);
     for (const auto& cookie : toStore)
-        StoreCookie(h, host, cookie.name, cookie.data);
+        StoreCookie(h, plan.host, cookie.name, cookie.data);
     slots.cookiesOrHeaders = BytesFromText(response.headers);
     slots.methodOrCookies = BytesFromText(received);
 }

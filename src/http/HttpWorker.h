@@ -61,6 +61,19 @@ Text UserAgentFor(std::string_view headers);
 // The request-target as sent: every byte that may not stand in a URL query is percent-encoded.
 std::string EncodeRequestTarget(std::string_view target);
 
+// How an address is reached: the URL libcurl gets and the rules that follow from the address.
+struct ExchangePlan {
+    bool valid = false; // false: host or port cannot be reached, the exchange fails
+    bool secure = false;
+    Text host;
+    std::string url; // scheme, host, port and the encoded request-target
+    bool follow = false; // redirections followed
+    bool ownCookies = false; // the caller's cookies replace the stored ones
+    bool useProxy = false;
+};
+ExchangePlan PlanExchange(
+    std::string_view address, std::string_view cookies, bool followWanted, std::string_view proxy);
+
 // One cookie to store: the part before the first "=" and everything after it.
 struct ReceivedCookie {
     Text name;

@@ -77,6 +77,39 @@ TEST(HttpWorkerParts, UserAgentRule)
     EXPECT_EQ(UserAgentFor("User-Agent: Tool/1"), ""); // no CR LF after it
 }
 
+TEST(HttpWorkerParts, PlansTheExchangeFromTheAddress)
+{
+    const struct {
+        std::string address, cookies;
+        bool followWanted;
+        std::string proxy;
+        bool valid, secure;
+        std::string url;
+        bool follow, ownCookies, useProxy;
+    } cases[] = {
+        {"http://Host1:8080/a b?x=1#f", "", true, "", true, false, "http://host1:8080/a%20b?x=1%23f", true,
+            false, false},
+        {"http://host1/?u=https://host2", "", false, "", true, true, "https://host1:443/?u=https://host2",
+            true, false, false},
+        {"https://host1/x", "a=1", false, "p:1", true, true, "https://host1:443/x", true, false, false},
+        {"http://host1:/x", "a=1", false, "p:1", true, false, "http://host1:80/x", false, true, true},
+        {"http://host1", "  ", true, "", true, false, "http://host1:80/", true, false, false},
+        {"http://host1:99999/", "", true, "", false, false, "", true, false, false},
+        {"http://user@host1/", "", true, "", false, false, "", true, false, false},
+        {"http://ho st/", "", true, "", false, false, "", true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        const ExchangePlan plan = PlanExchange(c.address, c.cookies, c.followWanted, c.proxy);
+        EXPECT_EQ(plan.valid, c.valid);
+        EXPECT_EQ(plan.secure, c.secure);
+        EXPECT_EQ(plan.url, c.url);
+        EXPECT_EQ(plan.follow, c.follow);
+        EXPECT_EQ(plan.ownCookies, c.ownCookies);
+        EXPECT_EQ(plan.useProxy, c.useProxy);
+    }
+}
+
 TEST(HttpWorkerParts, ReadsReceivedCookies)
 {
     std::vector<ReceivedCookie> cookies;
