@@ -11,6 +11,8 @@
 #include "http/HttpRequest.h"
 #include "search/SearchController.h"
 #include "sites/SiteCatalogue.h"
+#include "startup/SkinInstall.h"
+#include "startup/UpdateCheck.h"
 
 namespace kf {
 namespace {
@@ -29,7 +31,15 @@ bool ProgramEndRequested()
 
 void OnMainWindowCreated(const ProgramServices& services)
 {
-    (void)services;
+    InstallSkin(13);
+    const UpdateCheckSeams seams {
+        services.boxes,
+        services.shell,
+        EndProgram,
+        {},
+        [] { QCoreApplication::processEvents(); },
+    };
+    CheckForUpdate(seams);
 }
 
 ProgramSession::ProgramSession(const ProgramServices& services)
