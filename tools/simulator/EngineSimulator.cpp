@@ -225,6 +225,10 @@ int EngineSimulator::Start(const std::string& host, int port)
         return -1;
     }
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // A stop before the listening loop runs would be lost, so Start returns only once it runs.
+    for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return port_;
 }
 
