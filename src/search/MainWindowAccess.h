@@ -18,7 +18,7 @@ inline constexpr std::string_view QuickSearchBox = "选择框1";
 inline constexpr std::string_view ResultList = "超级列表框1";
 inline constexpr std::string_view PageLabel = "标签3";
 inline constexpr std::string_view CountLabel = "标签4";
-}  // namespace controls
+} // namespace controls
 
 // Every call is carried out by the window thread; the caller waits for it. Texts are cp936.
 // After the window is gone every read gives the empty text / false / 0 / -1 and writes do nothing.
@@ -34,14 +34,14 @@ public:
 
     // The result list.
     virtual void DeleteAllRows() = 0;
-    virtual int AppendRow() = 0;  // index of the new row
+    virtual int AppendRow() = 0; // index of the new row
     virtual void SetCellText(int row, int column, const Text& text) = 0;
-    virtual Text CellText(int row, int column) = 0;  // empty for a cell that does not exist
+    virtual Text CellText(int row, int column) = 0; // empty for a cell that does not exist
     virtual int RowCount() = 0;
-    virtual int SelectedRow() = 0;  // -1 when none
+    virtual int SelectedRow() = 0; // -1 when none
 
     // The reminder box (title "Brimlow温馨提醒：", OK only, no icon); returns when dismissed.
     virtual void ShowReminder(const Text& message) = 0;
 };
 
-}  // namespace kf
+} // namespace kf
