@@ -18,6 +18,17 @@ if(kf_san_flags)
   add_link_options(${kf_san_flags})
 endif()
 
+# Fuzz builds (clang only): every library is instrumented for coverage and checked by ASan and
+# UBSan; the fuzz targets add the libFuzzer driver when they link.
+if(KF_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "KF_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Adds every sub-folder of the current source folder that has a CMakeLists.txt, so a layer's
 # tests or benchmarks come in by adding their folder.
 function(kf_add_child_folders)
