@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -103,12 +104,17 @@ constexpr std::array<SiteButtonPlace, 93> siteButtonPlaces{{
 
 constexpr int SiteButtonHeight = 24;
 
-// The desktop's GUI font at 9 points, preferring faces that carry Chinese glyphs of their own.
+// The GUI font at 9 points. A Chinese desktop's GUI face comes first when it is installed: it sets
+// Latin letters as narrowly as the layout's fixed widths assume. Otherwise the desktop's own face.
 QFont DefaultGuiFont()
 {
     QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
-        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("SimSun")});
+    for (const char* family : {"Microsoft YaHei", "WenQuanYi Micro Hei", "Noto Sans CJK SC", "SimSun"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            font.setFamily(QString::fromLatin1(family));
+            break;
+        }
+    }
     font.setPointSize(9);
     return font;
 }
@@ -153,9 +159,17 @@ MainWindow::MainWindow(MainWindowHandlers handlers, QWidget* parent)
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Kestrelfind"));
     setFixedSize(OuterWidth, OuterHeight);
-    setFont(DefaultGuiFont());
     buildControls();
     buildSitePages();
+    // Every control without a font of its own takes the GUI font. Set one by one: a platform
+    // theme may give some widget classes fonts of their own, which would win over inheritance.
+    const QFont guiFont = DefaultGuiFont();
+    setFont(guiFont);
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (control != keywordBox_ && control->objectName() != QStringLiteral("标签5")) {
+            control->setFont(guiFont);
+        }
+    }
 
     // The created event: after every control exists, before the window is first shown.
     if (handlers_.created) {
@@ -261,7 +275,7 @@ void MainWindow::buildControls()
         QStringLiteral("风停了，飞过去的也只是时光而已") + QString(11, u' '), {32, 368, 256, 16});
     SetLabelColour(motto, QColor(0, 0, 255));
     auto* blanks = MakeLabel(this, "标签5", QString(22, u' '), {312, 368, 144, 16});
-    QFont bold = blanks->font();
+    QFont bold = DefaultGuiFont();
     bold.setPointSize(9);
     bold.setBold(true);
     blanks->setFont(bold);
