@@ -1,0 +1,110 @@
+// One whole search run against the in-process engine simulator: 10 and 100 rows, quick and
+// normal mode, with 0 and 20 ms of delay per request.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EngineSimulator.h"
+#include "search/MainWindowAccess.h"
+#include "search/RunSearch.h"
+
+namespace {
+
+// The smallest window a run can fill: texts, the check box and the rows, on one thread.
+class BenchWindow : public kf::MainWindowAccess {
+public:
+    BenchWindow(kf::Text keyword, kf::Text count, bool quick)
+        : quick_(quick)
+    {
+        texts_[std::string(kf::controls::KeywordBox)] = std::move(keyword);
+        texts_[std::string(kf::controls::CountBox)] = std::move(count);
+    }
+    kf::Text ControlText(std::string_view control) override { return texts_[std::string(control)]; }
+    void SetControlText(std::string_view control, const kf::Text& text) override
+    {
+        texts_[std::string(control)] = text;
+    }
+    bool IsChecked(std::string_view) override { return quick_; }
+    void SetEnabled(std::string_view, bool) override { }
+    void DeleteAllRows() override { rows_.clear(); }
+    int AppendRow() override
+    {
+        rows_.emplace_back();
+        return static_cast<int>(rows_.size()) - 1;
+    }
+    void SetCellText(int row, int column, const kf::Text& text) override
+    {
+        rows_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
+    }
+    kf::Text CellText(int row, int column) override
+    {
+        if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0 || column > 2) {
+            return {};
+        }
+        return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
+    int RowCount() override { return static_cast<int>(rows_.size()); }
+    int SelectedRow() override { return -1; }
+    void ShowReminder(const kf::Text&) override { }
+
+private:
+    bool quick_;
+    std::map<std::string, kf::Text> texts_;
+    std::vector<std::array<kf::Text, 3>> rows_;
+};
+
+void OneRun(benchmark::State& state, int rows, bool quick, int delayMs)
+{
+    kf::sim::SimulatorOptions options;
+    options.total = 1000;
+    options.delayMs = delayMs;
+    kf::sim::EngineSimulator simulator(options);
+    if (simulator.Start() <= 0) {
+        state.SkipWithError("the simulator cannot listen");
+        return;
+    }
+    kf::Globals globals;
+    globals.SiteQueryPrefix.Set(simulator.BaseUrl() + "/s?wd=site:pan.baidu.com ");
+    BenchWindow window("kw", std::to_string(rows), quick);
+    for (auto _ : state) {
+        kf::RunSearch(globals, window);
+        if (window.RowCount() != rows || window.CellText(rows - 1, 0).empty()) {
+            state.SkipWithError("the run did not fill the page");
+            break;
+        }
+    }
+    state.counters["rows"] = rows;
+    state.counters["requests"] = static_cast<double>(simulator.RequestTargets().size())
+        / static_cast<double>(state.iterations() == 0 ? 1 : state.iterations());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (const int delayMs : {0, 20}) {
+        for (const bool quick : {true, false}) {
+            for (const int rows : {10, 100}) {
+                const std::string name = std::string("RunSearch/") + (quick ? "quick" : "normal")
+                    + "/rows:" + std::to_string(rows) + "/delay_ms:" + std::to_string(delayMs);
+                auto* bench = benchmark::RegisterBenchmark(name.c_str(), OneRun, rows, quick, delayMs);
+                bench->Unit(benchmark::kMillisecond)->UseRealTime();
+                // A normal run with delay makes one slow request per row: a few runs tell enough.
+                if (delayMs > 0) {
+                    bench->Iterations(quick ? 10 : 3);
+                }
+            }
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
