@@ -100,6 +100,11 @@ TEST_F(HttpRequestTest, SendsTheCompletedHeaderBlock)
             agent + "X-A: 1\r\n" + kDefaultAccept + "Accept-Language: zh-cn\r\n\r\n"},
         {"own User-Agent", {}, "User-Agent: Tool/1\r\n", "", "",
             "User-Agent: Tool/1\r\n" + kDefaultAccept + "Referer: {A}\r\nAccept-Language: zh-cn\r\n\r\n"},
+        {"User-Agent named inside another line", {}, "X-Note: User-Agent: Tool/3\r\n", "", "",
+            "User-Agent: Tool/3\r\nX-Note: User-Agent: Tool/3\r\n" + kDefaultAccept
+                + "Referer: {A}\r\nAccept-Language: zh-cn\r\n\r\n"},
+        {"header with an empty value", {}, "X-Empty:\r\n", "", "",
+            agent + "X-Empty:\r\n" + kDefaultAccept + "Referer: {A}\r\nAccept-Language: zh-cn\r\n\r\n"},
         {"POST with a body", 1, "", "a=1&b", "",
             agent + kDefaultAccept
                 + "Referer: {A}\r\nAccept-Language: zh-cn\r\nContent-Type: "
@@ -186,6 +191,12 @@ TEST_F(HttpRequestTest, AddressGetsTheSchemeInExactCase)
 
 TEST_F(HttpRequestTest, BlankAddressGivesEmptyBytesWithoutAWorker)
 {
+    // Every started exchange asks the factory for its wait: a blank address must not get that far.
+    int waitsMade = 0;
+    SetRequestWaitFactory([&waitsMade]() -> std::unique_ptr<RequestWait> {
+        ++waitsMade;
+        return nullptr;
+    });
     for (const Text& blank : {Text(), Text("   "), Text(" ") + Cp936("　") + " "}) {
         Text address = blank;
         Text headers = "untouched";
@@ -196,6 +207,8 @@ TEST_F(HttpRequestTest, BlankAddressGivesEmptyBytesWithoutAWorker)
         EXPECT_EQ(address, blank);
         EXPECT_EQ(headers, "untouched");
     }
+    SetRequestWaitFactory(nullptr);
+    EXPECT_EQ(waitsMade, 0);
 }
 
 TEST_F(HttpRequestTest, UnreachableServerGivesEmptyBytesAndEmptyOutputs)
@@ -301,7 +314,10 @@ TEST_F(HttpRequestTest, GivenZeroTimeoutGivesTheMessageAtOnce)
     options.responseHeaders = &headers;
     options.receivedCookies = &cookies;
     options.conversion = 1;
-    EXPECT_EQ(TextFromBytes(HttpRequest(address, options)), TimeoutMessage());
+    const Text message = TextFromBytes(HttpRequest(address, options));
+    EXPECT_EQ(message, TimeoutMessage());
+    EXPECT_EQ(message.size(), 94u); // 47 double-byte characters, none of them lost to "?"
+    EXPECT_EQ(message.find('?'), std::string::npos);
     EXPECT_TRUE(WorkersGone());
     EXPECT_EQ(headers, "untouched");
     EXPECT_EQ(cookies, "untouched");
