@@ -223,6 +223,30 @@ TEST_F(SearchRun, CheckBoxToggledMidRunAppliesFromTheNextRow)
     EXPECT_EQ(simulator_->RequestTargets().size(), 4u);
 }
 
+TEST_F(SearchRun, KeywordsRoundTripThroughTheEngine)
+{
+    window_.SetChecked(true);
+    const struct {
+        const char* name;
+        Text keyword;
+        Text firstTitle;
+    } cases[] = {
+        {"ascii", "kw", Cp936("kw相关结果第1条")},
+        {"chinese with a blank", Cp936("网盘 资源"), Cp936("网盘资源相关结果第1条")},
+        {"empty", "", Cp936("相关结果第1条")},
+        {"markup", "<b>", Cp936("&lt;b&gt;相关结果第1条")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_.SetText(KeywordBox, c.keyword);
+        Run(0);
+        const auto rows = window_.Rows();
+        ASSERT_EQ(rows.size(), 10u);
+        EXPECT_EQ(rows[0][2], c.firstTitle);
+        EXPECT_EQ(window_.Caption(CountLabel), Cp936("结果约为：25个"));
+    }
+}
+
 TEST_F(SearchRun, KeywordGoesIntoTheAddressUnescaped)
 {
     window_.SetChecked(true);
