@@ -2,6 +2,7 @@
 #include "http/CookieStore.h"
 
 #include <array>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -76,8 +77,10 @@ CookieAttributes ReadAttributes(std::string_view attributes)
             const long long seconds = std::strtoll(value.c_str(), &end, 10);
             if (end != value.c_str()) {
                 haveMaxAge = true;
-                // A max-age of 0 or less removes the cookie: give it an expiry in the past.
-                result.expires = seconds <= 0 ? 1 : static_cast<long long>(std::time(nullptr)) + seconds;
+                // A max-age of 0 or less removes the cookie: give it an expiry in the past. A huge
+                // one saturates rather than overflowing into the past.
+                const auto now = static_cast<long long>(std::time(nullptr));
+                result.expires = seconds <= 0 ? 1 : (seconds > LLONG_MAX - now ? LLONG_MAX : now + seconds);
             }
         } else if (key == "expires" && !haveMaxAge && !value.empty()) {
             const time_t when = curl_getdate(value.c_str(), nullptr);
