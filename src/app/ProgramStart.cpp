@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/AppGlobals.h"
@@ -71,10 +72,10 @@ ProgramSession::~ProgramSession()
     Shutdown();
 }
 
-void ProgramSession::Shutdown()
+bool ProgramSession::Shutdown()
 {
     access_->Detach();
-    search_->Shutdown();
+    return search_->Shutdown();
 }
 
 int ProgramStart(const ProgramServices& services)
@@ -95,7 +96,13 @@ int ProgramStart(const ProgramServices& services)
         services.shown(window);
     }
     QApplication::exec();
-    session.Shutdown();
+    if (!session.Shutdown()) {
+        // A search thread outlived its second of grace inside a library call. Static destructors
+        // must not run under it: release the globals and end here, with the same exit code.
+        ReleaseGlobals();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return 0;
 }
 

@@ -36,8 +36,8 @@ public:
     SearchController& search() { return *search_; }
 
     // Detaches the window from the search threads, aborts their requests and waits up to a
-    // second for them to end.
-    void Shutdown();
+    // second for them to end; false when some are still running then.
+    bool Shutdown();
 
 private:
     const ProgramServices& services_;
