@@ -46,23 +46,26 @@ for target in "${targets[@]}"; do
   before=$(find "$artifacts" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
     -o -name 'oom-*' \) | sort)
   status=0
+  started=$(date +%s)
   "$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 || status=$?
   after=$(find "$artifacts" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
     -o -name 'oom-*' \) | sort)
   found=$(comm -13 <(echo "$before") <(echo "$after") | sed '/^$/d')
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  elapsed=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
+  # A run that stopped at a finding prints no final statistics: take its last progress line.
+  [[ -n "$runs" ]] || runs=$(sed -n 's/^#\([0-9][0-9]*\).*/\1/p' "$log" | tail -1)
+  elapsed=$(($(date +%s) - started))
   files=$(find "$corpus" -type f | wc -l)
   if [[ $status -ne 0 || -n "$found" ]]; then
-    printf '%-20s %8s %12s %10s  %s\n' "$target" "${elapsed:-?}" "${runs:-?}" "$files" "FOUND (log: $log)"
+    printf '%-20s %8s %12s %10s  %s\n' "$target" "$elapsed" "${runs:-?}" "$files" "FOUND (log: $log)"
     for artifact in $found; do
       echo "    artifact: $artifact"
     done
     grep -m3 -E 'ERROR: |runtime error|invariant broken' "$log" | sed 's/^/    /' || true
     failed+=("$target")
   else
-    printf '%-20s %8s %12s %10s  %s\n' "$target" "${elapsed:-$seconds}" "${runs:-?}" "$files" ok
+    printf '%-20s %8s %12s %10s  %s\n' "$target" "$elapsed" "${runs:-?}" "$files" ok
   fi
 done
 
