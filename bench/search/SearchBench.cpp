@@ -1,5 +1,5 @@
 // One whole search run against the in-process engine simulator: 10 and 100 rows, quick and
-// normal mode, with 0 and 20 ms of delay per request.
+// normal mode, with 0 and 20 ms of delay per request; each beside the same requests made alone.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "EngineSimulator.h"
+#include "http/HttpRequest.h"
 #include "search/MainWindowAccess.h"
 #include "search/RunSearch.h"
 
@@ -82,6 +83,44 @@ void OneRun(benchmark::State& state, int rows, bool quick, int delayMs)
         / static_cast<double>(state.iterations() == 0 ? 1 : state.iterations());
 }
 
+// The baseline of a run: the same requests in the same order against the same simulator, with
+// nothing done between them, so the difference is what the run itself costs.
+void FetchOnly(benchmark::State& state, int rows, bool quick, int delayMs)
+{
+    kf::sim::SimulatorOptions options;
+    options.total = 1000;
+    options.delayMs = delayMs;
+    kf::sim::EngineSimulator simulator(options);
+    if (simulator.Start() <= 0) {
+        state.SkipWithError("the simulator cannot listen");
+        return;
+    }
+    const std::string pageAddress
+        = simulator.BaseUrl() + "/s?wd=site:pan.baidu.com kw&pn=0&rn=" + std::to_string(rows);
+    std::vector<std::string> links;
+    for (int i = 1; i <= rows; ++i) {
+        links.push_back(simulator.BaseUrl() + "/link?id=" + std::to_string(i) + "&site=pan.baidu.com");
+    }
+    for (auto _ : state) {
+        kf::Text address = pageAddress;
+        kf::HttpOptions pageOptions;
+        pageOptions.conversion = 1;
+        if (kf::HttpRequest(address, pageOptions).empty()) {
+            state.SkipWithError("no result page");
+            break;
+        }
+        if (!quick) {
+            for (const std::string& link : links) {
+                kf::Text linkAddress = link;
+                benchmark::DoNotOptimize(kf::HttpRequest(linkAddress).size());
+            }
+        }
+    }
+    state.counters["rows"] = rows;
+    state.counters["requests"] = static_cast<double>(simulator.RequestTargets().size())
+        / static_cast<double>(state.iterations() == 0 ? 1 : state.iterations());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -89,13 +128,17 @@ int main(int argc, char** argv)
     for (const int delayMs : {0, 20}) {
         for (const bool quick : {true, false}) {
             for (const int rows : {10, 100}) {
-                const std::string name = std::string("RunSearch/") + (quick ? "quick" : "normal")
+                const std::string suffix = std::string(quick ? "quick" : "normal")
                     + "/rows:" + std::to_string(rows) + "/delay_ms:" + std::to_string(delayMs);
-                auto* bench = benchmark::RegisterBenchmark(name.c_str(), OneRun, rows, quick, delayMs);
-                bench->Unit(benchmark::kMillisecond)->UseRealTime();
-                // A normal run with delay makes one slow request per row: a few runs tell enough.
-                if (delayMs > 0) {
-                    bench->Iterations(quick ? 10 : 3);
+                for (const bool baseline : {false, true}) {
+                    const std::string name = (baseline ? "FetchOnly/" : "RunSearch/") + suffix;
+                    auto* bench = benchmark::RegisterBenchmark(
+                        name.c_str(), baseline ? FetchOnly : OneRun, rows, quick, delayMs);
+                    bench->Unit(benchmark::kMillisecond)->UseRealTime();
+                    // A normal run with delay makes one slow request per row: a few runs tell enough.
+                    if (delayMs > 0) {
+                        bench->Iterations(quick ? 10 : 3);
+                    }
                 }
             }
         }
