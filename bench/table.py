@@ -83,6 +83,8 @@ def main():
         "memchr scan", extraction, "BM_MemchrScan", "MB/s")
     add("Utf8ToGbk, the same page in UTF-8", http, "BM_Utf8ToGbk",
         "ICU ucnv_convertEx", http, "BM_IcuConvertDirect", "MB/s")
+    add("Utf8ToGbk, the same page in UTF-8", http, "BM_Utf8ToGbk",
+        "ICU through UTF-16", http, "BM_IcuThroughUtf16", "MB/s")
     add("HttpRequest on loopback", http, "BM_HttpRequest",
         "curl program, one start per request", http, "BM_CurlProgram", "requests/s")
     add("HttpRequest on loopback", http, "BM_HttpRequest",

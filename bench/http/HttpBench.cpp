@@ -168,4 +168,39 @@ void BM_IcuConvertDirect(benchmark::State& state)
 }
 BENCHMARK(BM_IcuConvertDirect);
 
+// ICU in two steps through UTF-16 (ucnv_toUChars, then ucnv_fromUChars), the road that
+// Utf8ToGbk takes, so the table shows whether a gap comes from the road or from the wrapping.
+void BM_IcuThroughUtf16(benchmark::State& state)
+{
+    const std::string& page = kf::bench::Utf8ResultPage();
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* utf8 = ucnv_open("UTF-8", &status);
+    UConverter* gbk = ucnv_open("windows-936-2000", &status);
+    if (U_FAILURE(status)) {
+        state.SkipWithError("ICU cannot open the converters");
+        ucnv_close(utf8);
+        ucnv_close(gbk);
+        return;
+    }
+    std::vector<UChar> utf16(page.size() + 16);
+    std::string out(page.size() + 16, '\0');
+    for (auto _ : state) {
+        status = U_ZERO_ERROR;
+        const int32_t units = ucnv_toUChars(utf8, utf16.data(), static_cast<int32_t>(utf16.size()),
+            page.data(), static_cast<int32_t>(page.size()), &status);
+        const int32_t bytes = ucnv_fromUChars(
+            gbk, out.data(), static_cast<int32_t>(out.size()), utf16.data(), units, &status);
+        if (U_FAILURE(status)) {
+            state.SkipWithError("ICU conversion failed");
+            break;
+        }
+        benchmark::DoNotOptimize(bytes);
+        benchmark::DoNotOptimize(out.data());
+    }
+    ucnv_close(utf8);
+    ucnv_close(gbk);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_IcuThroughUtf16);
+
 } // namespace
