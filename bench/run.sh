@@ -96,7 +96,12 @@ echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n1
 echo "run: $(date -u '+%Y-%m-%d %H:%M UTC'), build $build_type, load average $load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after"
 echo
 status=0
-python3 "$root/bench/table.py" "$work" || status=$?
+table_options=()
+if [[ "$with_qt" != ON ]]; then
+  table_options+=(--no-startup)
+  say "built without Qt: no start-up rows"
+fi
+python3 "$root/bench/table.py" "${table_options[@]}" "$work" || status=$?
 if [[ -n "${KF_BENCH_KEEP:-}" ]]; then
   mkdir -p "$KF_BENCH_KEEP"
   cp "$work"/*.json "$work"/*.log "$KF_BENCH_KEEP"/ 2>/dev/null || true

@@ -65,7 +65,9 @@ def show(value, unit):
 
 
 def main():
-    folder = sys.argv[1]
+    # --no-startup: a build without Qt has no window to start.
+    startup = "--no-startup" not in sys.argv[1:]
+    folder = [arg for arg in sys.argv[1:] if not arg.startswith("--")][0]
     text = benchmark_results(load(folder, "text.json"))
     http = benchmark_results(load(folder, "http.json"))
     extraction = benchmark_results(load(folder, "extraction.json"))
@@ -102,13 +104,14 @@ def main():
                         ("RegexMatcher title pass", "BM_RegexTitlePass")):
         add(f"{label}, 1 MB", text, name, "memchr scan", text, "BM_MemchrScan", "MB/s")
 
-    program = load(folder, "startup_program.json") or {}
-    minimal = load(folder, "startup_minimal.json") or {}
-    starts = f"median of {program.get('runs', 0)} and {minimal.get('runs', 0)} starts"
-    rows.append((f"start-up to the window shown, {starts}", program.get("shown_ms"), "minimal Qt window",
-                 minimal.get("shown_ms"), "ms"))
-    rows.append(("peak memory (VmHWM) 0.5 s after shown", program.get("peak_mb"), "minimal Qt window",
-                 minimal.get("peak_mb"), "MB"))
+    if startup:
+        program = load(folder, "startup_program.json") or {}
+        minimal = load(folder, "startup_minimal.json") or {}
+        starts = f"median of {program.get('runs', 0)} and {minimal.get('runs', 0)} starts"
+        rows.append((f"start-up to the window shown, {starts}", program.get("shown_ms"),
+                     "minimal Qt window", minimal.get("shown_ms"), "ms"))
+        rows.append(("peak memory (VmHWM) 0.5 s after shown", program.get("peak_mb"),
+                     "minimal Qt window", minimal.get("peak_mb"), "MB"))
 
     table = [("benchmark", "figure", "baseline", "ratio")]
     for label, value, baseline_label, baseline, unit in rows:
