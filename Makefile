@@ -14,7 +14,9 @@ build: deps
 	@$(CONFIGURE) >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+run:
+	@bash scripts/run.sh --check-display
+	@$(MAKE) --no-print-directory build
 	@bash scripts/run.sh $(BUILD)/src/app/kestrelfind
 
 test: build
