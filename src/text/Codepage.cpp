@@ -337,7 +337,25 @@ std::u16string DecodeCp936ToUtf16(std::string_view text)
 
 Text Cp936FromUtf8(std::string_view utf8)
 {
-    return Cp936FromUtf16(ToUtf16(Utf8Converter(), TextView(utf8), nullptr));
+    // ASCII is the same byte in both encodings, and pages are mostly ASCII: copy its runs
+    // straight and convert only the runs in between. A malformed sequence never reaches past an
+    // ASCII byte, so converting run by run gives what converting the whole text gives.
+    const std::string_view input = TextView(utf8);
+    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    Text result;
+    result.reserve(input.size());
+    auto at = input.begin();
+    while (at != input.end()) {
+        const auto asciiEnd = std::find_if_not(at, input.end(), isAscii);
+        result.append(at, asciiEnd);
+        const auto otherEnd = std::find_if(asciiEnd, input.end(), isAscii);
+        if (asciiEnd != otherEnd) {
+            const std::string_view run(&*asciiEnd, static_cast<std::size_t>(otherEnd - asciiEnd));
+            result += FromUtf16(Cp936Converter(), ToUtf16(Utf8Converter(), run, nullptr));
+        }
+        at = otherEnd;
+    }
+    return result;
 }
 
 std::string Utf8FromCp936(std::string_view text)
