@@ -1,6 +1,8 @@
 // Extraction rules over cp936 text, built on the text layer's replace and marker helpers.
 #include "search/Extraction.h"
 
+#include <algorithm>
+
 #include "text/Codepage.h"
 #include "text/TextOps.h"
 
@@ -38,7 +40,27 @@ const Text& RedirectEndMarker()
 
 Text CleanResultPage(std::string_view page)
 {
-    return ReplaceText(ReplaceText(page, "\t"), " ");
+    // One pass that gives what removing every tab and then every blank gives, stepping by
+    // characters: a removed byte is always a whole character, so it never changes where the
+    // characters after it begin, and a tab or blank that is the second byte of a character stays.
+    page = TextView(page);
+    Text cleaned;
+    cleaned.reserve(page.size());
+    std::size_t i = 0;
+    while (i < page.size()) {
+        const auto byte = static_cast<unsigned char>(page[i]);
+        if (byte >= 0x80) {
+            const std::size_t length = std::min<std::size_t>(2, page.size() - i);
+            cleaned.append(page.substr(i, length));
+            i += length;
+            continue;
+        }
+        if (byte != '\t' && byte != ' ') {
+            cleaned.push_back(static_cast<char>(byte));
+        }
+        ++i;
+    }
+    return cleaned;
 }
 
 Text ResultCountText(std::string_view cleanedPage)

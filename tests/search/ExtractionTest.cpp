@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "text/Codepage.h"
 #include "text/RegexMatcher.h"
+#include "text/TextOps.h"
 
 namespace kf {
 namespace {
@@ -100,6 +102,25 @@ TEST(Extraction, CleanResultPageRemovesTabsAndBlanksOnly)
     for (const auto& c : cases) {
         SCOPED_TRACE(Hex(c.page));
         EXPECT_EQ(CleanResultPage(c.page), c.cleaned);
+    }
+}
+
+TEST(Extraction, CleanResultPageStepsByCharactersLikeTwoRemovals)
+{
+    // A blank or tab that is the second byte of a (malformed) double-byte character stays, as it
+    // does when the tabs and then the blanks are removed character by character.
+    EXPECT_EQ(CleanResultPage("\x81 a \x81\tb\t\x81"), "\x81 a\x81\tb\x81");
+
+    // Random pages over the bytes that matter give what the two removals give.
+    std::mt19937 random(7);
+    const char alphabet[] = {' ', '\t', 'a', '\n', '\x81', '\xA1', '\xB0', '\x40'};
+    for (int round = 0; round < 2000; ++round) {
+        Text page;
+        const int length = static_cast<int>(random() % 24);
+        for (int i = 0; i < length; ++i)
+            page.push_back(alphabet[random() % sizeof alphabet]);
+        SCOPED_TRACE(Hex(page));
+        ASSERT_EQ(CleanResultPage(page), ReplaceText(ReplaceText(page, "\t"), " "));
     }
 }
 
