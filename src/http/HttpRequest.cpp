@@ -113,13 +113,6 @@ std::chrono::milliseconds TimeoutOf(const HttpOptions& options)
     return std::chrono::milliseconds(static_cast<long long>(std::trunc(ms)));
 }
 
-const Text& TimeoutMessage()
-{
-    static const Text message = Cp936(
-        "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。");
-    return message;
-}
-
 } // namespace
 
 void SetRequestWaitFactory(RequestWaitFactory factory)
@@ -203,7 +196,7 @@ Bytes HttpRequest(Text& address, const HttpOptions& options)
 
     if (timedOut) {
         exchange->control.Abort();
-        return BytesFromText(TimeoutMessage());
+        return BytesFromText(HttpTimeoutMessage());
     }
     if (!exchange->finished.load(std::memory_order_acquire)
         || exchange->shutDown.load(std::memory_order_acquire))
@@ -219,6 +212,13 @@ Bytes HttpRequest(Text& address, const HttpOptions& options)
     if (conversion == 2)
         return BytesFromText(Big5ToSimplifiedGbk(TextFromBytes(slots.addressOrBody)));
     return std::move(slots.addressOrBody);
+}
+
+const Text& HttpTimeoutMessage()
+{
+    static const Text message = Cp936(
+        "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。");
+    return message;
 }
 
 } // namespace kf

@@ -54,6 +54,9 @@ void SetRequestWaitFactory(RequestWaitFactory factory);
 // The exchange. `address` is read and, when it gets the "http://" prefix, written.
 Bytes HttpRequest(Text& address, const HttpOptions& options = {});
 
+// The bytes HttpRequest returns after its time-out (cp936).
+const Text& HttpTimeoutMessage();
+
 // Shut-down: aborts every exchange in flight (their callers get empty bytes) and makes later
 // calls return empty bytes at once.
 void AbortAllRequests();

@@ -20,14 +20,6 @@ Text Environment(const char* name)
     return value ? Text(TextView(value)) : Text();
 }
 
-// HttpRequest's answer after its time-out, which carries no page.
-const Text& RequestTimeoutText()
-{
-    static const Text text = Cp936(
-        "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。");
-    return text;
-}
-
 } // namespace
 
 Text NewVersionMessage()
@@ -54,7 +46,7 @@ Text HomePageAddress()
 
 bool IsUnfetchedPage(const Bytes& body)
 {
-    return body.empty() || TextFromBytes(body) == RequestTimeoutText();
+    return body.empty() || TextFromBytes(body) == HttpTimeoutMessage();
 }
 
 UpdateCheckResult CheckForUpdate(const UpdateCheckSeams& seams)
