@@ -241,12 +241,18 @@ HeaderList BuildHeaderList(std::string_view completed, bool post, const Text& us
     return headers;
 }
 
+// libcurl keeps every header line of an exchange for its header API: those of each redirect
+// hop, of interim answers and the trailers after a chunked body too. Their sum is bounded as well
+// as the final header block, with room for a full block on each of the eleven hops.
+constexpr std::size_t kMaxExchangeHeaderBytes = 16 * kMaxResponseHeaders;
+
 // What the transfer brought back.
 struct Response {
     bool answered = false; // a status line arrived
     Bytes body;
     std::string headers;
     bool headerBlockDone = false;
+    std::size_t headerBytesSeen = 0; // every header and trailer line of the exchange
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user)
@@ -267,6 +273,9 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* response = static_cast<Response*>(user);
     const size_t length = size * count;
+    response->headerBytesSeen += length;
+    if (response->headerBytesSeen > kMaxExchangeHeaderBytes)
+        return 0; // an endless stream of trailers or interim answers stops the transfer
     std::string_view line(data, length);
     if (StartsWith(line, "HTTP/", true)) {
         // Each response of a redirect chain (and a 1xx interim one) starts over: the final one stays.

@@ -305,6 +305,19 @@ inline Script EndlessHeaderLine()
     };
 }
 
+// A short chunked body, then trailer lines without end.
+inline Script EndlessTrailers()
+{
+    return [](Peer& peer) {
+        if (peer.ReadRequest().empty()
+            || !peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n")) {
+            return;
+        }
+        const std::string line = "X-Trailer: " + std::string(100, 't') + "\r\n";
+        while (peer.Send(line)) { }
+    };
+}
+
 // Filler that matches none of the result-page patterns.
 inline std::string FillerBlock()
 {

@@ -9,7 +9,6 @@
 
 #include "EngineSimulator.h"
 #include "HostileChecks.h"
-#include "http/HttpWorker.h"
 #include "search/Extraction.h"
 #include "text/RegexMatcher.h"
 
@@ -20,41 +19,19 @@ using namespace test;
 using controls::CountLabel;
 using controls::NextButton;
 
-// --- Endless streams ---
+// --- Endless streams (endless bodies are in the long suite) ---
 
-TEST(HostileServers, EndlessHeadersEndAtTheHeaderCut)
+TEST(HostileServers, EndlessHeadersAndTrailersEndAtTheirCut)
 {
     const PromptCase cases[] = {
         {"header lines without end", hostile::EndlessHeaders(), kNoPage},
         {"one header line without end", hostile::EndlessHeaderLine(), kNoPage},
+        // The short body before the trailers is a page, and carries no version.
+        {"trailer lines without end", hostile::EndlessTrailers(), kJunkPage},
     };
     for (const auto& c : cases) {
         Globals globals;
         CheckPromptCase(c, globals);
-    }
-}
-
-// The whole search run over an endless body is in the long suite; here the cut itself.
-TEST(HostileServers, EndlessBodiesAreCutAtTheBodyBound)
-{
-    // A 64 MiB page may or may not arrive within the check's short time-out; neither is a version.
-    const std::vector<UpdateCheckResult> cutOrLate
-        = {UpdateCheckResult::NewVersion, UpdateCheckResult::Unreachable};
-    for (const bool chunked : {true, false}) {
-        SCOPED_TRACE(chunked ? "chunked" : "without length");
-        HostileServer server(hostile::EndlessBody(chunked));
-        Text address = server.Base() + "/s?wd=site:example.com kw&pn=0&rn=10";
-        const auto start = Clock::now();
-        const Bytes body = HttpRequest(address);
-        EXPECT_LT(Clock::now() - start, kRunTimeout + kMargin);
-        EXPECT_EQ(body.size(), kMaxResponseBody);
-        EXPECT_EQ(TextFromBytes(body).find(TimeoutMessageStart()), std::string::npos);
-        ExpectNoWorkerLeft();
-        EXPECT_TRUE(WaitUntil([&server] { return server.ClosedByPeer() >= 1; }, 3s));
-
-        ExpectVersionCheckEnds(server.Base(), cutOrLate);
-        ExpectNoWorkerLeft();
-        server.Stop();
     }
 }
 
@@ -81,16 +58,6 @@ std::string WithZeroBytes()
     return std::string("<p>before</p>\n") + std::string(3, '\0') + "<p>after</p>\n" + std::string(1, '\0');
 }
 
-std::string FiveMegabyteLine(const std::string& unit)
-{
-    std::string line;
-    line.reserve(5'000'000 + unit.size());
-    while (line.size() < 5'000'000) {
-        line += unit;
-    }
-    return "<html><body><p>" + line + "</p></body></html>";
-}
-
 TEST(HostileServers, BrokenBytesMakeUpNoRows)
 {
     const PromptCase cases[] = {
@@ -98,13 +65,6 @@ TEST(HostileServers, BrokenBytesMakeUpNoRows)
         {"stray cp936 lead bytes", hostile::Fixed(hostile::Response(StrayLeadBytes())), kJunkPage},
         {"zero bytes", hostile::Fixed(hostile::Response(WithZeroBytes())), kJunkPage},
         {"page of one zero byte", hostile::Fixed(hostile::Response(std::string(1, '\0'))), kJunkPage},
-        {"5 MB line of letters", hostile::Fixed(hostile::Response(FiveMegabyteLine("abcdefgh"))), kJunkPage},
-        {"5 MB line of Chinese", hostile::Fixed(hostile::Response(FiveMegabyteLine("结果约"))), kJunkPage},
-        // Every opener of the link pattern starts a lazy scan to the end of the same line.
-        {"5 MB line of pattern openers",
-            hostile::Fixed(hostile::Response(FiveMegabyteLine("<a data-nolog href=\"x"))), kJunkPage},
-        {"5 MB of title openers",
-            hostile::Fixed(hostile::Response(FiveMegabyteLine("\"\n\ntarget=\"_blank\"\n\n>t"))), kJunkPage},
     };
     for (const auto& c : cases) {
         Globals globals;
