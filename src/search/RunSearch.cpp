@@ -45,19 +45,19 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     };
     using namespace controls;
 
-    // 1
+    // The matchers exist before any control is touched.
     Matchers matchers;
     if (stopped()) {
         return;
     }
 
-    // 2, 3
+    // Clear the list and show the run as busy.
     window.DeleteAllRows();
     window.SetEnabled(StartButton, false);
     window.SetControlText(StartButton, Cp936("搜索中..."));
     window.SetEnabled(ResultList, false);
 
-    // 4, 5
+    // Read the query: the prefix and page once, the keyword and count as the window shows them.
     if (stopped()) {
         return;
     }
@@ -68,7 +68,8 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     const Text resultCount = window.ControlText(CountBox);
     Text address = prefix + keyword + "&pn=" + std::to_string(page) + "&rn=" + resultCount;
 
-    // 6, 7: the run keeps its own copy; the global is only ever replaced whole.
+    // Fetch the page (UTF-8 to cp936). The run keeps its own copy; the global is only ever
+    // replaced whole.
     HttpOptions pageOptions;
     pageOptions.conversion = 1;
     Text pageText = TextFromBytes(HttpRequest(address, pageOptions));
@@ -79,7 +80,7 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     pageText = CleanResultPage(pageText);
     globals.LastPageText.Set(pageText);
 
-    // 8-10
+    // Titles, links and the approximate count.
     matchers.title.Search(TitlePattern, pageText);
     window.SetControlText(StartButton, Cp936("创建标题..."));
     matchers.link.Search(LinkPattern, pageText);
@@ -87,10 +88,10 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     window.SetControlText(StartButton, Cp936("获取结果..."));
     const Text count = ResultCountText(pageText);
 
-    // 11
     window.SetControlText(CountLabel, Cp936("结果约为：") + count + Cp936("个"));
 
-    // 12
+    // One row per title; the i-th link goes with the i-th title. The mode is read per row, so a
+    // toggle during the run applies from the next row on.
     const int matchCount = matchers.title.MatchCount();
     for (int i = 1; i <= matchCount; ++i) {
         if (stopped()) {
@@ -115,7 +116,6 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
         window.SetCellText(row, 1, std::to_string(number));
     }
 
-    // 13
     if (stopped()) {
         return;
     }
@@ -125,7 +125,8 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
         window.ShowReminder(Cp936("未找到相关内容,请更改网盘或搜索其他内容！"));
     }
 
-    // 14-16
+    // The page label and the page buttons: next only when the page came back full, with an
+    // address in its last expected row.
     if (stopped()) {
         return;
     }
@@ -136,7 +137,6 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     const Text lastAddress = lastExpectedRow >= 0 ? window.CellText(lastExpectedRow, 0) : Text {};
     window.SetEnabled(NextButton, !lastAddress.empty());
 
-    // 17
     if (control.finishing) {
         control.finishing();
     }
@@ -144,7 +144,7 @@ void RunSearch(Globals& globals, MainWindowAccess& window, const RunControl& con
     window.SetControlText(StartButton, Cp936("继续搜索"));
     window.SetEnabled(ResultList, true);
 
-    // 18: the matchers are released when `matchers` goes out of scope.
+    // The matchers are released when `matchers` goes out of scope.
 }
 
 } // namespace kf
