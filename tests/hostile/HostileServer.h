@@ -318,12 +318,13 @@ inline Script EndlessTrailers()
     };
 }
 
-// Filler that matches none of the result-page patterns.
+// Filler that matches none of the result-page patterns, in ASCII and Chinese.
 inline std::string FillerBlock()
 {
     std::string block;
     for (int i = 0; i < 512; ++i) {
-        block += "<p class=\"filler\">endless body line, nothing to find here 0123456789</p>\n";
+        block
+            += "<p class=\"filler\">无尽的正文，没有结果 endless body line, nothing to find 0123456789</p>\n";
     }
     return block;
 }
