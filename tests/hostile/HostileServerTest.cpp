@@ -2,8 +2,6 @@
 // within its time-out, keep memory bounded, leave no worker behind and list only real results.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <future>
 #include <string>
 #include <vector>
 
