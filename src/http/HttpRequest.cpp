@@ -69,10 +69,18 @@ private:
 std::mutex factoryMutex;
 RequestWaitFactory waitFactory;
 
-// Every exchange whose worker still runs, so that shut-down can abort them all.
-std::mutex registryMutex;
-std::unordered_set<std::shared_ptr<Exchange>> inFlight; // guarded by registryMutex
-bool shuttingDown = false; // guarded by registryMutex
+// Every exchange whose worker still runs, so that shut-down can abort them all. An abandoned
+// worker may still end while the process exits, so the registry is never destroyed.
+struct Registry {
+    std::mutex mutex;
+    std::unordered_set<std::shared_ptr<Exchange>> inFlight; // guarded by mutex
+    bool shuttingDown = false; // guarded by mutex
+};
+Registry& TheRegistry()
+{
+    static Registry* registry = new Registry;
+    return *registry;
+}
 std::atomic<int> liveWorkers {0};
 
 std::unique_ptr<RequestWait> MakeWait()
@@ -94,8 +102,9 @@ void RunWorker(std::shared_ptr<Exchange> exchange)
     exchange->finished.store(true, std::memory_order_release);
     exchange->WakeCaller();
     {
-        std::lock_guard lock(registryMutex);
-        inFlight.erase(exchange);
+        Registry& registry = TheRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.inFlight.erase(exchange);
     }
     exchange.reset();
     liveWorkers.fetch_sub(1, std::memory_order_acq_rel);
@@ -128,9 +137,10 @@ int LiveHttpWorkers()
 
 void AbortAllRequests()
 {
-    std::lock_guard lock(registryMutex);
-    shuttingDown = true;
-    for (const auto& exchange : inFlight) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    registry.shuttingDown = true;
+    for (const auto& exchange : registry.inFlight) {
         exchange->shutDown.store(true, std::memory_order_release);
         exchange->control.Abort();
         exchange->WakeCaller();
@@ -158,11 +168,12 @@ Bytes HttpRequest(Text& address, const HttpOptions& options)
     std::unique_ptr<RequestWait> wait = MakeWait();
     exchange->SetWaiter(wait.get());
 
+    Registry& registry = TheRegistry();
     {
-        std::lock_guard lock(registryMutex);
-        if (shuttingDown)
+        std::lock_guard lock(registry.mutex);
+        if (registry.shuttingDown)
             return {};
-        inFlight.insert(exchange);
+        registry.inFlight.insert(exchange);
     }
     const auto start = std::chrono::steady_clock::now();
     liveWorkers.fetch_add(1, std::memory_order_acq_rel);
@@ -171,8 +182,8 @@ Bytes HttpRequest(Text& address, const HttpOptions& options)
     } catch (const std::system_error&) {
         // No worker: the wait below runs until the time-out, as a worker that never answers.
         liveWorkers.fetch_sub(1, std::memory_order_acq_rel);
-        std::lock_guard lock(registryMutex);
-        inFlight.erase(exchange);
+        std::lock_guard lock(registry.mutex);
+        registry.inFlight.erase(exchange);
     }
 
     const auto deadline = start + timeout;
