@@ -1,6 +1,10 @@
 // Builds the padded result page once per program.
 #include "BenchPage.h"
 
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
 #include "EngineSimulator.h"
 #include "text/Codepage.h"
 
@@ -58,6 +62,16 @@ const Text& Cp936ResultPage()
 {
     static const Text page = Cp936FromUtf8(Utf8ResultPage());
     return page;
+}
+
+void MemchrScan(benchmark::State& state, std::string_view page)
+{
+    for (auto _ : state) {
+        const void* found = std::memchr(page.data(), 0, page.size());
+        benchmark::DoNotOptimize(found);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
 }
 
 } // namespace kf::bench

@@ -4,6 +4,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+namespace benchmark {
+class State;
+}
 
 #include "text/Text.h"
 
@@ -16,5 +21,9 @@ inline constexpr int kPageResults = 100;
 const std::string& Utf8ResultPage();
 // The same page in cp936, as the search run reads it after the conversion.
 const Text& Cp936ResultPage();
+
+// The memory-speed floor for a pass over `page`: memchr for a zero byte, which a text never holds,
+// so every run scans the whole page.
+void MemchrScan(benchmark::State& state, std::string_view page);
 
 } // namespace kf::bench

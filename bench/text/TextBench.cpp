@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "BenchPage.h"
 #include "text/Base64.h"
 #include "text/Codepage.h"
 #include "text/RegexMatcher.h"
@@ -44,13 +45,7 @@ const kf::Text& Page()
 // The memory-speed floor for the passes below: memchr for a byte that a text never holds.
 void BM_MemchrScan(benchmark::State& state)
 {
-    const kf::Text& page = Page();
-    for (auto _ : state) {
-        const void* found = std::memchr(page.data(), 0, page.size());
-        benchmark::DoNotOptimize(found);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+    kf::bench::MemchrScan(state, Page());
 }
 BENCHMARK(BM_MemchrScan);
 
