@@ -21,6 +21,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <array>
+#include <limits>
 
 #include "sites/SiteCatalogue.h"
 
@@ -185,6 +186,7 @@ void MainWindow::buildControls()
     keywordBox_->setObjectName(QStringLiteral("编辑框1"));
     keywordBox_->setGeometry(72, 16, 184, 32);
     keywordBox_->setAlignment(Qt::AlignCenter);
+    keywordBox_->setMaxLength(std::numeric_limits<int>::max()); // no length limit
     keywordBox_->setFont(QFont(QStringLiteral("微软雅黑"), 9, QFont::Normal));
     {
         // Black on white, and the selection disappears while the box does not have the focus.

@@ -104,7 +104,10 @@ TEST(MainWindow, EveryControlSitsAtItsPlaceWithItsInitialState)
     EXPECT_EQ(pages.join(','), U("搜索网盘,外挂辅助,QQ教程网,单机游戏,电影视频,音乐倾听"));
     EXPECT_EQ(tabs->currentIndex(), 0);
 
-    EXPECT_EQ(Find<QLineEdit>(window, "编辑框1")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    auto* keyword = Find<QLineEdit>(window, "编辑框1");
+    EXPECT_EQ(keyword->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    keyword->setText(QString(100000, u'a')); // no length limit
+    EXPECT_EQ(keyword->text().size(), 100000);
     EXPECT_EQ(Find<QLabel>(window, "标签6")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     auto* red = Find<QLabel>(window, "标签5");
     EXPECT_EQ(red->palette().color(QPalette::WindowText), QColor(255, 0, 0));
