@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -65,6 +66,16 @@ protected:
     {
         QGroupBox::paintEvent(event);
         PaintCaptionLabels(this);
+    }
+};
+
+// Items one pixel taller than the platform draws them.
+class TallerItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(0, 1);
     }
 };
 
@@ -210,7 +221,10 @@ void MainWindow::buildControls()
         countBox_->addItem(QString::number(count));
     }
     countBox_->setCurrentIndex(0);
-    countBox_->setMaxVisibleItems(10);
+    // The dropped list: the platform's item height plus one pixel, in a box 160 high with the
+    // closed part, which leaves room for eight items.
+    countBox_->setItemDelegate(new TallerItemDelegate(countBox_));
+    countBox_->setMaxVisibleItems(8);
     {
         QPalette palette = countBox_->palette();
         palette.setColor(QPalette::Base, Qt::white);
