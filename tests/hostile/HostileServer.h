@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "../support/LoopbackListener.h"
+
 namespace kf::test {
 
 class HostileServer;
@@ -57,21 +59,11 @@ public:
     explicit HostileServer(Script script = {})
         : script_(std::move(script))
     {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int yes = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-            || ::listen(listener_, 32) != 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        listener_ = test::ListenOnLoopback(port_);
+        if (listener_ < 0 || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
             std::perror("hostile server");
             return;
         }
-        socklen_t length = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
         acceptor_ = std::thread([this] { Accept(); });
     }
     ~HostileServer()

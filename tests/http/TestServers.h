@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "../support/LoopbackListener.h"
+
 namespace kf::test {
 
 // Accepts connections on 127.0.0.1, reads one request each (header block plus Content-Length
@@ -27,18 +29,7 @@ public:
         std::string response = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok")
         : response_(std::move(response))
     {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int yes = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 16);
-        socklen_t length = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = test::ListenOnLoopback(port_, 16);
         thread_ = std::thread([this] { Serve(); });
     }
     ~RawServer() { Stop(); }
